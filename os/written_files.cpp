@@ -16,6 +16,9 @@ struct WrittenFile {
   std::filesystem::path path;
   dev_t device;
   ino_t inode;
+  // An inode number is reused at once when a file is deleted and another created; the change
+  // time tells the two apart.
+  timespec changed;
 };
 
 std::mutex g_mutex;
@@ -24,7 +27,8 @@ std::vector<WrittenFile> g_files;
 bool SameFile(const WrittenFile& file) {
   struct stat st {};
   if (lstat(file.path.c_str(), &st) != 0) return false;
-  return S_ISREG(st.st_mode) && st.st_dev == file.device && st.st_ino == file.inode;
+  return S_ISREG(st.st_mode) && st.st_dev == file.device && st.st_ino == file.inode &&
+         st.st_ctim.tv_sec == file.changed.tv_sec && st.st_ctim.tv_nsec == file.changed.tv_nsec;
 }
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
@@ -48,11 +52,10 @@ WriteResult WriteNewFile(const std::filesystem::path& path, std::span<const std:
   // O_EXCL never follows a link at the last component; O_NOFOLLOW says so twice.
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
   if (fd < 0) return errno == EEXIST ? WriteResult::kExists : WriteResult::kFailed;
-  struct stat st {};
-  bool ok = fstat(fd, &st) == 0 && WriteAll(fd, bytes);
+  bool ok = WriteAll(fd, bytes);
   // The size check catches a short write the calls did not report (full disk, quota).
-  struct stat after {};
-  ok = ok && fstat(fd, &after) == 0 && after.st_size == static_cast<off_t>(bytes.size());
+  struct stat st {};
+  ok = ok && fstat(fd, &st) == 0 && st.st_size == static_cast<off_t>(bytes.size());
   ok = (close(fd) == 0) && ok;
   if (!ok) {
     // We created this file a moment ago with O_EXCL, so it is ours to remove.
@@ -60,7 +63,7 @@ WriteResult WriteNewFile(const std::filesystem::path& path, std::span<const std:
     return WriteResult::kFailed;
   }
   std::lock_guard lock(g_mutex);
-  g_files.push_back({path, st.st_dev, st.st_ino});
+  g_files.push_back({path, st.st_dev, st.st_ino, st.st_ctim});
   return WriteResult::kWritten;
 }
 

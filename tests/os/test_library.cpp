@@ -1,0 +1,1 @@
+extern "C" int OsTestAnswer() { return 42; }
