@@ -101,7 +101,7 @@ class FakeEcLibrary {
   std::uint32_t areaAddress = 0;
   std::array<std::uint8_t, 512> area{};
   std::array<std::uint8_t, 512> otherArea{};
-  std::array<std::uint8_t, 32> lastTrigger{};  // the block as the firmware received it
+  std::array<std::uint8_t, 40> lastTrigger{};  // the block (and the bytes after it) as the firmware received it
 
   std::function<std::uint8_t(std::uint16_t)> onRamRead;
   std::function<void(EcExtCmdBlock&)> onExt;
