@@ -90,11 +90,15 @@ TEST_F(Func3th, SecondLayoutWaitsForTheBusyByte) {
   int busyReads = 0;
   ec.onRamRead = [&](std::uint16_t address) -> std::uint8_t {
     if (address != 0xEDE3) return ec.ram[address];
+    EXPECT_EQ(ec.extCalls.size(), 4u) << "the busy byte is polled after the start, before the results";
     return ++busyReads < 3 ? 1 : 0;
   };
   EXPECT_EQ(pack.GetRunTimeToEmpty(0), 95);
   EXPECT_EQ(busyReads, 3);
-  EXPECT_EQ(ec.extCalls.size(), 6u);
+  Calls expected = TransactionCalls(0x09, 0x11);
+  expected.push_back({0x9A, {0x1D}});
+  expected.push_back({0x9A, {0x1C}});
+  EXPECT_EQ(ec.extCalls, expected);
 }
 
 TEST_F(Func3th, AStuckBusyByteIsBoundedAndReadAnyway) {
