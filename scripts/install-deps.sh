@@ -2,7 +2,7 @@
 # Installs the Debian packages Packwatch needs to build and test, when any is missing.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(build-essential cmake ninja-build pkg-config binutils libgtest-dev libgmock-dev libbenchmark-dev)
 
 missing=()
 for p in "${packages[@]}"; do
