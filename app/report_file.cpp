@@ -52,6 +52,12 @@ std::filesystem::path ProposedReportPath(const std::wstring& manufacturerName,
       L"C:\\" + ProposedReportFileName(manufacturerName, serialNumber, localTime), saveFolder);
 }
 
+std::filesystem::path ProposedReportPath(const std::wstring& manufacturerName,
+                                         std::uint16_t serialNumber, const std::tm& localTime) {
+  return interp::ResolveDefaultFileName(
+      L"C:\\" + ProposedReportFileName(manufacturerName, serialNumber, localTime));
+}
+
 std::wstring BuildReportText(const std::wstring& battery1Report,
                              const std::wstring& battery2Report,
                              const powerwiz::PowerWizData& powerWiz) {

@@ -24,6 +24,8 @@ std::wstring ProposedReportFileName(const std::wstring& manufacturerName,
 std::filesystem::path ProposedReportPath(const std::wstring& manufacturerName,
                                          std::uint16_t serialNumber, const std::tm& localTime,
                                          const std::filesystem::path& saveFolder);
+std::filesystem::path ProposedReportPath(const std::wstring& manufacturerName,
+                                         std::uint16_t serialNumber, const std::tm& localTime);
 
 // The whole file as text with "\n" line ends: battery 1's block, "\n\n", battery 2's block,
 // then the Power Wiz section. No line end at the very end.

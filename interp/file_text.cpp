@@ -1,5 +1,7 @@
 #include "interp/file_text.h"
 
+#include "os/folders.h"
+
 namespace interp {
 namespace {
 
@@ -63,6 +65,10 @@ std::filesystem::path ResolveDefaultFileName(std::wstring_view windowsName,
   std::string encoded;
   for (wchar_t c : name) AppendUtf8(encoded, static_cast<char32_t>(c));
   return folder / std::filesystem::path(encoded);
+}
+
+std::filesystem::path ResolveDefaultFileName(std::wstring_view windowsName) {
+  return ResolveDefaultFileName(windowsName, os::DefaultSaveFolder());
 }
 
 }  // namespace interp

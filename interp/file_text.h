@@ -24,4 +24,8 @@ std::string EncodeFileText(std::wstring_view text);
 std::filesystem::path ResolveDefaultFileName(std::wstring_view windowsName,
                                              const std::filesystem::path& folder);
 
+// The same inside the default save folder of this system (os::DefaultSaveFolder: the user's
+// home directory), e.g. "C:\Packwatch.log" -> ~/Packwatch.log.
+std::filesystem::path ResolveDefaultFileName(std::wstring_view windowsName);
+
 }  // namespace interp

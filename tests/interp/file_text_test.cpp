@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace interp {
 namespace {
 
@@ -28,6 +30,13 @@ TEST(FileTextTest, DefaultNamesLandInTheGivenFolder) {
             folder / "Battery_NA0000_03150930.log");
   EXPECT_EQ(ResolveDefaultFileName(L"C:\\Battery_\u00E9.log", folder),
             folder / "Battery_\xC3\xA9.log");
+}
+
+TEST(FileTextTest, WithoutAFolderTheHomeDirectoryIsUsed) {
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') GTEST_SKIP() << "HOME is not an absolute path";
+  EXPECT_EQ(ResolveDefaultFileName(L"C:\\Packwatch.log"),
+            std::filesystem::path(home) / "Packwatch.log");
 }
 
 }  // namespace
