@@ -59,6 +59,8 @@ HealthTableLoad ParseHealthTable(std::string_view bytes) {
 }
 
 HealthTableLoad LoadHealthTable(const std::filesystem::path& file) {
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(file, ignored)) return {};  // missing, or a folder
   std::ifstream in(file, std::ios::binary);
   if (!in) return {};
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

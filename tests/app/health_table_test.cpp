@@ -64,6 +64,10 @@ TEST_F(LoadHealthTableTest, MissingOrUnreadableFileLeavesTheTableEmptySilently) 
   EXPECT_TRUE(load.items.empty());
   EXPECT_EQ(load.outcome, Outcome::kNoFile);
   EXPECT_FALSE(load.ShouldReportInvalidArgument());
+
+  load = LoadHealthTable(folder_);
+  EXPECT_EQ(load.outcome, Outcome::kNoFile);
+  EXPECT_TRUE(load.items.empty());
 }
 
 struct VerdictCase {
