@@ -1,0 +1,113 @@
+// One machine for every process: the segment is created once, other processes attach to it,
+// and a process that dies holding the lock does not wedge the others.
+#include "vnb_test_support.h"
+
+#include "vnb/machine/segment.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vnbtest {
+namespace {
+
+using MachineSharing = VnbTest;
+
+TEST_F(MachineSharing, AByteWrittenByOneProcessIsReadByAnother) {
+  WriteEc(0x0720, 0x4B);
+  std::string out;
+  ASSERT_EQ(RunVnbctl({"ec", "read", "0x0720"}, &out, nullptr), 0);
+  EXPECT_EQ(out, "0x0720: 0x4B\n");
+  ASSERT_EQ(RunVnbctl({"ec", "write", "721", "c3"}, nullptr, nullptr), 0);
+  EXPECT_EQ(ReadEc(0x0721), 0xC3);
+}
+
+TEST_F(MachineSharing, ProcessKilledWhileHoldingTheLockDoesNotWedgeTheNext) {
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::unique_ptr<vnb::Machine> own = vnb::Machine::Open(MachineName(), nullptr);
+    if (!own) _exit(2);
+    own->segment().Lock();
+    own->segment().state().ecRam[0x0722] = 0x99;  // mid-update when it dies
+    const char byte = 1;
+    if (write(ready[1], &byte, 1) != 1) _exit(3);
+    raise(SIGKILL);
+    _exit(4);
+  }
+  close(ready[1]);
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  close(ready[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  // The next caller recovers the lock and finds the state as the dead holder left it.
+  EXPECT_EQ(ReadEc(0x0722), 0x99);
+  WriteEc(0x0722, 0x11);
+  EXPECT_EQ(ReadEc(0x0722), 0x11);
+  std::string out;
+  EXPECT_EQ(RunVnbctl({"ec", "read", "722"}, &out, nullptr), 0);
+  EXPECT_EQ(out, "0x0722: 0x11\n");
+}
+
+TEST(MachineSegment, ProcessesRacingToCreateAMachineAllGetTheSameOne) {
+  const std::string name = "/vnb-race-" + std::to_string(getpid());
+  vnb::Segment::Remove(name);
+  constexpr int kChildren = 4;
+  pid_t children[kChildren];
+  for (pid_t& child : children) {
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
+      if (!machine) _exit(1);
+      vnb::Session session(*machine);
+      // Each child sees the default profile set up completely, then leaves its mark.
+      if (session.state().config.profile != vnb::kDefaultProfile || session.state().ecRam[0x2000] != 0x85) _exit(2);
+      ++session.state().ecRam[0x0730];
+      _exit(0);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
+  ASSERT_TRUE(machine);
+  EXPECT_EQ(machine->segment().state().ecRam[0x0730], kChildren);
+  vnb::Segment::Remove(name);
+}
+
+TEST(MachineSegment, SegmentOfAnotherLayoutIsReplaced) {
+  const std::string name = "/vnb-stale-" + std::to_string(getpid());
+  vnb::Segment::Remove(name);
+  const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, 4096), 0);  // an older, smaller machine
+  close(fd);
+  std::string error;
+  std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, &error);
+  ASSERT_TRUE(machine) << error;
+  EXPECT_EQ(machine->segment().state().header.layoutVersion, vnb::kLayoutVersion);
+  EXPECT_EQ(machine->segment().state().config.profile, vnb::kDefaultProfile);
+  vnb::Segment::Remove(name);
+}
+
+TEST(MachineSegment, NamesComeFromTheEnvironment) {
+  EXPECT_EQ(vnb::Segment::NameFromEnvironment(), MachineName());
+  EXPECT_TRUE(vnb::Segment::IsValidName("/abc"));
+  EXPECT_FALSE(vnb::Segment::IsValidName("/a/b"));
+  EXPECT_FALSE(vnb::Segment::IsValidName("/"));
+  std::string error;
+  EXPECT_FALSE(vnb::Machine::Open("/bad/name", &error));
+  EXPECT_NE(error.find("invalid"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vnbtest
