@@ -9,11 +9,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "bridge/bridge.h"
 #include "bridge/named_bus_mutex.h"
 #include "hw/bridge_library_abi.h"
+#if BENCH_WITH_VNB
+#include "vnb/machine/machine.h"
+#endif
 
 namespace {
 
@@ -74,37 +78,54 @@ void BM_BridgeOwnOverhead(benchmark::State& state) {
 }
 BENCHMARK(BM_BridgeOwnOverhead);
 
-void BM_BatteryBlockThroughTesselDll(benchmark::State& state) {
-  // A machine of its own on the I2C profile, so the benchmark disturbs no other run.
-  const std::string machine = "bench-bridge-" + std::to_string(getpid());
-  setenv("PACKWATCH_VNB", machine.c_str(), 1);
-  const std::string ctl = std::string(PACKWATCH_BIN_DIR) + "/vnbctl";
-  if (std::system((ctl + " profile i2c >/dev/null").c_str()) != 0) {
-    state.SkipWithError("vnbctl could not select the i2c profile");
-    return;
-  }
-  const std::string path = std::string(PACKWATCH_BIN_DIR) + "/TesselDll.dll";
-  void* library = dlopen(path.c_str(), RTLD_NOW);
-  if (library == nullptr) {
-    state.SkipWithError(dlerror());
-    return;
-  }
-  auto getEcRam = reinterpret_cast<BridgeGetEcRamFn>(dlsym(library, "GetECRAM"));
-  auto readEcRam = reinterpret_cast<BridgeReadEcRamFn>(dlsym(library, "ReadECRAM"));
-  if (getEcRam == nullptr || readEcRam == nullptr || getEcRam() != 1) {
-    state.SkipWithError("TesselDll.dll did not enumerate");
-  } else {
-    std::uint8_t reply[kBlockLength];
-    for (auto _ : state) {
-      if (readEcRam(kBlockFrame, 1, reply, kBlockLength) != 1) {
-        state.SkipWithError("exchange failed");
-        break;
-      }
-      benchmark::DoNotOptimize(reply);
+#if BENCH_WITH_VNB
+// A machine of this process's own on the I2C profile, so the benchmark disturbs no other run;
+// made once (the library stays attached to it) and removed when the process ends.
+struct BenchMachine {
+  std::string name = "bench-bridge-" + std::to_string(getpid());
+  std::unique_ptr<vnb::Machine> machine;
+  std::string error;
+  BridgeReadEcRamFn readEcRam = nullptr;
+
+  BenchMachine() {
+    setenv("PACKWATCH_VNB", name.c_str(), 1);
+    machine = vnb::Machine::Open("/" + name, &error);
+    if (!machine || !machine->SelectProfile("i2c", &error)) return;
+    const std::string path = std::string(PACKWATCH_BIN_DIR) + "/TesselDll.dll";
+    void* library = dlopen(path.c_str(), RTLD_NOW);
+    if (library == nullptr) {
+      error = dlerror();
+      return;
+    }
+    auto getEcRam = reinterpret_cast<BridgeGetEcRamFn>(dlsym(library, "GetECRAM"));
+    readEcRam = reinterpret_cast<BridgeReadEcRamFn>(dlsym(library, "ReadECRAM"));
+    if (getEcRam == nullptr || readEcRam == nullptr || getEcRam() != 1) {
+      error = "TesselDll.dll did not enumerate";
+      readEcRam = nullptr;
     }
   }
-  std::system((ctl + " remove >/dev/null 2>&1").c_str());
+  ~BenchMachine() {
+    machine.reset();
+    vnb::Segment::Remove("/" + name);
+  }
+};
+
+void BM_BatteryBlockThroughTesselDll(benchmark::State& state) {
+  static BenchMachine bench;
+  if (bench.readEcRam == nullptr) {
+    state.SkipWithError(bench.error.c_str());
+    return;
+  }
+  std::uint8_t reply[kBlockLength];
+  for (auto _ : state) {
+    if (bench.readEcRam(kBlockFrame, 1, reply, kBlockLength) != 1) {
+      state.SkipWithError("exchange failed");
+      break;
+    }
+    benchmark::DoNotOptimize(reply);
+  }
 }
 BENCHMARK(BM_BatteryBlockThroughTesselDll);
+#endif
 
 }  // namespace
