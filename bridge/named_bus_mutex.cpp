@@ -53,7 +53,11 @@ bool NamedBusMutex::EnsureOpen() {
 bool NamedBusMutex::Acquire(std::chrono::milliseconds timeout) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + timeout;
-  if (!threads_.try_lock_until(deadline)) return false;
+  {
+    std::unique_lock<std::mutex> lock(turn_);
+    if (!turnFree_.wait_until(lock, deadline, [this] { return !busy_; })) return false;
+    busy_ = true;
+  }
   if (EnsureOpen()) {
     // flock has no timed form: poll without blocking, backing off up to 2 ms between tries.
     auto pause = std::chrono::microseconds(20);
@@ -62,18 +66,25 @@ bool NamedBusMutex::Acquire(std::chrono::milliseconds timeout) {
       if (errno != EWOULDBLOCK && errno != EINTR) break;
       const Clock::time_point now = Clock::now();
       if (now >= deadline) break;
-      std::this_thread::sleep_for(
-          std::min<Clock::duration>(pause, deadline - now));
+      std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
       pause = std::min(pause * 2, std::chrono::microseconds(2000));
     }
   }
-  threads_.unlock();
+  EndTurn();
   return false;
 }
 
 void NamedBusMutex::Release() {
   if (fd_ >= 0) flock(fd_, LOCK_UN);
-  threads_.unlock();
+  EndTurn();
+}
+
+void NamedBusMutex::EndTurn() {
+  {
+    std::lock_guard<std::mutex> lock(turn_);
+    busy_ = false;
+  }
+  turnFree_.notify_one();
 }
 
 }  // namespace bridge

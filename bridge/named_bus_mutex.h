@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <condition_variable>
 #include <mutex>
 #include <string>
 
@@ -31,9 +32,13 @@ class NamedBusMutex final : public BusLock {
   // Opens the lock file unless this process already has it open; a forked child opens its own,
   // since the description it inherited is shared with the parent's lock.
   bool EnsureOpen();
+  void EndTurn();
 
   std::string name_;
-  std::timed_mutex threads_;
+  // The threads of this process take turns through `busy_`; the holder alone touches the file.
+  std::mutex turn_;
+  std::condition_variable turnFree_;
+  bool busy_ = false;
   int fd_ = -1;
   pid_t opener_ = -1;
 };
