@@ -1,8 +1,9 @@
 #include "bridge/spb_transport.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace bridge {
 namespace {
@@ -79,14 +80,14 @@ bool SpbTransport::EnumerateConnections() {
                                         kHubOpenExisting, 0);
   if (hub == kHubInvalidHandle) return false;
 
-  std::vector<std::uint8_t> out(kConnectionQueryOutputLength);
+  std::array<std::uint8_t, kConnectionQueryOutputLength> out{};
   table_.Clear();
   for (std::uint32_t id = 0; id <= kLastConnectionId; ++id) {
     std::uint8_t in[kConnectionQueryInputLength] = {};
     const std::uint64_t connectionId = id;
     std::memcpy(in + 8, &connectionId, sizeof connectionId);
     // A fresh buffer per id, so nothing of an earlier answer can pass for this one.
-    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    out.fill(0);
     std::uint32_t returned = 0;
     const int result = ops_.DeviceIoControl(hub, kIoctlHubQueryConnectionProperties, in,
                                             sizeof in, out.data(), kConnectionQueryOutputLength,
