@@ -66,6 +66,14 @@ const Connection* FindEc(const std::vector<Connection>& table, const std::string
   return nullptr;
 }
 
+// The id of the I2C connection at 0x66 on `path`; 0xFFFFFFFF (never a connection) when missing.
+std::uint32_t ConnectionIdOf(const std::string& path) {
+  const std::vector<Connection> table = Enumerate();
+  const Connection* c = FindEc(table, path);
+  if (c == nullptr) ADD_FAILURE() << "no connection at 0x66 on " << path;
+  return c ? c->id : 0xFFFFFFFFu;
+}
+
 HubHandle OpenConnection(std::uint32_t id) {
   char name[64];
   std::snprintf(name, sizeof name, "\\\\.\\RESOURCE_HUB\\00000000%08x", id);
@@ -140,9 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Profiles, HubProfiles,
                                            HubCase{"mailbox", nullptr, false}));
 
 TEST_F(Hub, ExchangesTheEcFramesOverTheEcConnection) {
-  const Connection* ec = FindEc(Enumerate(), "\\_SB.I2C1");
-  ASSERT_NE(ec, nullptr);
-  const HubHandle connection = OpenConnection(ec->id);
+  const HubHandle connection = OpenConnection(ConnectionIdOf("\\_SB.I2C1"));
   ASSERT_NE(connection, kHubInvalidHandle);
 
   std::uint8_t version[8] = {};
@@ -180,7 +186,7 @@ TEST_F(Hub, ExchangesTheEcFramesOverTheEcConnection) {
 
 TEST_F(Hub, AcFieldTellsUsbCFromAdapterAndAbsence) {
   UseProfile("i2c-pci");
-  const HubHandle connection = OpenConnection(FindEc(Enumerate(), "\\_SB.PCI0.I2C1")->id);
+  const HubHandle connection = OpenConnection(ConnectionIdOf("\\_SB.PCI0.I2C1"));
   std::uint8_t block[62] = {};
   ASSERT_TRUE(Exchange(connection, {0x81}, block, 62));
   EXPECT_EQ((block[46] | block[47] << 8) >> 6 & 0xFF, 1);
@@ -192,8 +198,7 @@ TEST_F(Hub, AcFieldTellsUsbCFromAdapterAndAbsence) {
 }
 
 TEST_F(Hub, FailuresCarryTheirErrorCodes) {
-  const std::vector<Connection> table = Enumerate();
-  const HubHandle ec = OpenConnection(FindEc(table, "\\_SB.I2C1")->id);
+  const HubHandle ec = OpenConnection(ConnectionIdOf("\\_SB.I2C1"));
   std::uint8_t reply[8];
 
   // A malformed transfer list.
@@ -210,7 +215,7 @@ TEST_F(Hub, FailuresCarryTheirErrorCodes) {
   // Frames the EC does not know, and a device that is not the EC.
   EXPECT_FALSE(Exchange(ec, {0x42}, reply, 1));
   EXPECT_EQ(HubGetLastError(), kHubErrorIoDevice);
-  const HubHandle codec = OpenConnection(FindEc(table, "\\_SB.PCI0.I2C3")->id);
+  const HubHandle codec = OpenConnection(ConnectionIdOf("\\_SB.PCI0.I2C3"));
   ASSERT_NE(codec, kHubInvalidHandle);
   EXPECT_FALSE(Exchange(codec, {0xEC}, reply, 8));
 
@@ -229,7 +234,7 @@ TEST_F(Hub, FailuresCarryTheirErrorCodes) {
 }
 
 TEST_F(Hub, I2cFaultFailsEveryExchangeWithATimeout) {
-  const HubHandle ec = OpenConnection(FindEc(Enumerate(), "\\_SB.I2C1")->id);
+  const HubHandle ec = OpenConnection(ConnectionIdOf("\\_SB.I2C1"));
   ASSERT_TRUE(TheMachine().SetFault(vnb::Fault::kI2cFail, true));
   std::uint8_t version[8];
   EXPECT_FALSE(Exchange(ec, {0xEC}, version, 8));

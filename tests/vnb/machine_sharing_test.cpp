@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <thread>
+
 namespace vnbtest {
 namespace {
 
@@ -53,6 +55,50 @@ TEST_F(MachineSharing, ProcessKilledWhileHoldingTheLockDoesNotWedgeTheNext) {
   std::string out;
   EXPECT_EQ(RunVnbctl({"ec", "read", "722"}, &out, nullptr), 0);
   EXPECT_EQ(out, "0x0722: 0x11\n");
+}
+
+TEST_F(MachineSharing, ThreadsCallingAtOnceEachSeeTheirOwnBytes) {
+  // The refresh thread runs SMBus sequences while the user-interface thread reads EC RAM.
+  std::thread smbus([] {
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(SmbusWord(0x18), 4400);
+  });
+  std::thread ram([] {
+    for (int i = 0; i < 3000; ++i) {
+      WriteEc(0x0760, static_cast<std::uint8_t>(i));
+      EXPECT_EQ(ReadEc(0x0760), static_cast<std::uint8_t>(i));
+    }
+  });
+  smbus.join();
+  ram.join();
+}
+
+TEST(MachineSegment, LibraryWithoutAMachineAnswersHarmlessly) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // A fresh instance of the library in a process whose machine name cannot be used.
+    setenv("PACKWATCH_VNB", "no/such/machine", 1);
+    const std::string copy = "/tmp/vnb-brantel-nomachine-" + std::to_string(getpid()) + ".dll";
+    if (std::system(("cp " + BinPath("Brantel.dll") + " " + copy + " 2>/dev/null").c_str()) != 0) _exit(10);
+    int code = 0;
+    {
+      Library library(copy);
+      if (!library.loaded()) _exit(11);
+      auto load = reinterpret_cast<EcLoadDriverFn>(library.Symbol("LoadECDriver"));
+      auto read = reinterpret_cast<EcMemFn>(library.Symbol("ECMem3r"));
+      EcMemBlock block{};
+      block.address = 0x0380;
+      read(&block);
+      if (load() != 0) code = 12;
+      if (block.data != 0xFF) code = 13;
+    }
+    std::remove(copy.c_str());
+    _exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(MachineSegment, ProcessesRacingToCreateAMachineAllGetTheSameOne) {
