@@ -3,6 +3,7 @@
 
 #include "vnb/machine/ec_map.h"
 #include "vnb/machine/identity.h"
+#include "vnb/machine/machine_reset.h"
 #include "vnb/machine/pack_model.h"
 
 #include <cmath>
@@ -213,6 +214,43 @@ TEST_F(PowerSystem, ThrottleStatusFollowsSetPointsWithHysteresis) {
   EXPECT_EQ(ReadEc(status) & 0x01, 0);
   EXPECT_EQ(ReadEc(status) & 0x02, 0);  // battery 2 carries nothing
 }
+
+TEST_F(PowerSystem, ThrottleStatusBitTwoWhileAPackIsAboveItsThrottleTemperature) {
+  {
+    vnb::Session session(TheMachine());
+    session.state().slots[1].physics.temperature = 80.0;  // battery 2 throttles above 75 C
+    vnb::RefreshDerived(session.state());
+  }
+  EXPECT_EQ(ReadEc(0x0672) & 0x04, 0x04);
+  EXPECT_NE(ReadEcWord(vnb::ec::MapOf(1).status) & vnb::kStatusOverTemperatureAlarm, 0);
+  {
+    vnb::Session session(TheMachine());
+    session.state().slots[1].physics.temperature = 70.0;
+    vnb::RefreshDerived(session.state());
+  }
+  EXPECT_EQ(ReadEc(0x0672) & 0x04, 0);
+}
+
+struct PowerWizCase {
+  const char* profile;
+  std::uint16_t base;
+  std::uint16_t voltage;  // battery 1's voltage in this layout
+};
+
+class PowerWizReadings : public VnbTest, public ::testing::WithParamInterface<PowerWizCase> {};
+
+TEST_P(PowerWizReadings, S3AndD3SitBesideTheBatteryMap) {
+  UseProfile(GetParam().profile);
+  const std::uint16_t base = GetParam().base;
+  EXPECT_EQ(ReadEcWord(base), ReadEcWord(GetParam().voltage));                   // S3 voltage
+  EXPECT_GT(ReadEcWord(static_cast<std::uint16_t>(base + 2)), ReadEcWord(static_cast<std::uint16_t>(base + 6)));  // S3 > D3 drain
+  EXPECT_EQ(ReadEcWord(static_cast<std::uint16_t>(base + 4)), ReadEcWord(GetParam().voltage));  // D3 voltage
+  EXPECT_GT(ReadEcWord(static_cast<std::uint16_t>(base + 6)), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, PowerWizReadings,
+                         ::testing::Values(PowerWizCase{"window-wmi", 0x0628, 0x03B2},
+                                           PowerWizCase{"alt-kl", 0xFA28, 0xF7B2}));
 
 TEST_F(PowerSystem, ReadingsMoveWithTheClock) {
   const vnb::ec::BatteryMap& first = vnb::ec::MapOf(0);
