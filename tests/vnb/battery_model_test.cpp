@@ -3,7 +3,7 @@
 
 #include "vnb/machine/ec_map.h"
 #include "vnb/machine/identity.h"
-#include "vnb/machine/machine_reset.h"
+#include "vnb/machine/notebook.h"
 #include "vnb/machine/pack_model.h"
 
 #include <cmath>

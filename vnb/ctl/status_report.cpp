@@ -1,7 +1,7 @@
 #include "vnb/ctl/status_report.h"
 
 #include "vnb/machine/ec_map.h"
-#include "vnb/machine/machine_reset.h"
+#include "vnb/machine/notebook.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "vnb/machine/ec_map.h"
 #include "vnb/machine/ec_smbus.h"
-#include "vnb/machine/machine_reset.h"
+#include "vnb/machine/notebook.h"
 
 #include <cmath>
 #include <cstdio>

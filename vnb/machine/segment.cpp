@@ -1,6 +1,6 @@
 #include "vnb/machine/segment.h"
 
-#include "vnb/machine/machine_reset.h"
+#include "vnb/machine/notebook.h"
 #include "vnb/machine/profiles.h"
 
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "vnb/machine/machine_reset.h"
+#include "vnb/machine/notebook.h"
 
 #include "vnb/machine/ec_map.h"
 #include "vnb/machine/firmware.h"
