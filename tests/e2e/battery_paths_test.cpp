@@ -11,6 +11,7 @@
 #include "tests/e2e/e2e_fixture.h"
 #include "vnb/com/hotkey_device.h"
 #include "vnb/machine/ec_map.h"
+#include "vnb/machine/identity.h"
 #include "vnb/machine/profiles.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,8 @@ namespace {
 
 struct ModelView {
   vnb::BatterySlot slots[vnb::kBatterySlots];
+  std::uint8_t powerState;  // the EC's power-state byte
+  std::uint16_t s3d3[4];    // S3 voltage and current, D3 voltage and current
   bool acPlugged;
   vnb::AcSource acSource;
   std::uint16_t setPointOn[vnb::kBatterySlots];
@@ -39,6 +42,12 @@ ModelView Observe(vnb::Machine& machine) {
     view.slots[i] = s.slots[i];
     view.setPointOn[i] = static_cast<std::uint16_t>(0xFFFF - vnb::SetPointWord(s, i, true));
     view.setPointOff[i] = static_cast<std::uint16_t>(0xFFFF - vnb::SetPointWord(s, i, false));
+  }
+  view.powerState = vnb::EcRamRead(s, vnb::LayoutAddress(s, vnb::ec::kPowerState));
+  const bool second = vnb::IsSecondLayout(s);
+  for (std::uint16_t i = 0; i < 4; ++i) {
+    const auto lo = static_cast<std::uint16_t>((second ? 0xFA28 : vnb::ec::kS3Voltage) + 2 * i);
+    view.s3d3[i] = static_cast<std::uint16_t>(vnb::EcRamRead(s, lo) | vnb::EcRamRead(s, static_cast<std::uint16_t>(lo + 1)) << 8);
   }
   view.acPlugged = s.config.acPlugged != 0;
   view.acSource = vnb::ProfileAt(s.config.profile).acSource;
@@ -89,6 +98,11 @@ void ExpectPackMatches(battery::IBattery& battery, std::uint8_t index, const Mod
   for (std::uint8_t cell = 0; cell < id.seriesCells && cell < vnb::kCells; ++cell) {
     EXPECT_EQ(battery.GetCellVoltage(index, cell), r.cellVoltage[cell]) << "cell " << int(cell);
   }
+  EXPECT_EQ(battery.GetBatteryState(index), r.stateByte);
+  // The thresholds the identification characters stand for, as the EC firmware reads them.
+  EXPECT_FLOAT_EQ(battery.GetThrottleCurrentLimit(index), vnb::ThrottleCurrentFromChar(id.manufacturerName[6]));
+  EXPECT_EQ(battery.GetThrottleTemperature(index), vnb::ThrottleTemperatureFromChar(id.manufacturerName[7]));
+  EXPECT_NEAR(battery.GetVeryLowVoltage(index), vnb::VeryLowVoltageFromChar(id.manufacturerName[8]) / 100.0, 1e-4);
   EXPECT_EQ(battery.GetThrottleOnCurrent(index), model.setPointOn[index]);
   EXPECT_EQ(battery.GetThrottleOffCurrent(index), model.setPointOff[index]);
 }
@@ -175,6 +189,7 @@ TEST_F(BatteryPaths, MailboxValuesEqualTheModel) {
   battery.addressTable = battery::kAddressTableA;
   const ModelView model = Observe(machine());
   EXPECT_EQ(battery.IsAcPresent(), model.acPlugged);
+  EXPECT_EQ(battery.GetPowerState(), model.powerState);
   ExpectPackMatches(battery, 0, model);
   ExpectPackMatches(battery, 1, model);
 }
@@ -208,6 +223,11 @@ class ThirdWindow : public BatteryPaths {
   void ExpectBothPacksMatch() {
     const ModelView model = Observe(machine());
     EXPECT_EQ(battery_.IsAcPresent(), model.acPlugged);
+    EXPECT_EQ(battery_.GetPowerState(), model.powerState);
+    EXPECT_EQ(battery_.GetS3Voltage(), model.s3d3[0]);
+    EXPECT_EQ(battery_.GetS3Current(), model.s3d3[1]);
+    EXPECT_EQ(battery_.GetD3Voltage(), model.s3d3[2]);
+    EXPECT_EQ(battery_.GetD3Current(), model.s3d3[3]);
     ExpectPackMatches(battery_, 0, model);
     ExpectPackMatches(battery_, 1, model);  // the second pack goes through the ACPI wrapper
   }
@@ -217,8 +237,11 @@ class ThirdWindow : public BatteryPaths {
   battery::BatteryFunc3th battery_;
 };
 
-TEST_F(ThirdWindow, WithTheWmiMethodEveryValueEqualsTheModel) {
-  StartThirdWindow("window-wmi", 2);
+class ThirdWindowWmi : public ThirdWindow, public ::testing::WithParamInterface<const char*> {};
+
+// The first layout and both classes of the second layout (address tables A, B and C).
+TEST_P(ThirdWindowWmi, EveryValueEqualsTheModel) {
+  StartThirdWindow(GetParam(), 2);
   // Only the carried copies were available: the runtime went beside us, the library copy
   // was written twice (the first copy could not find its runtime).
   EXPECT_EQ(hw::AcpiLibraryLoadState().way, hw::AcpiLoadWay::kWrittenCopyAgain);
@@ -231,6 +254,13 @@ TEST_F(ThirdWindow, WithTheWmiMethodEveryValueEqualsTheModel) {
   EXPECT_TRUE(sink_.shown.empty());
   battery_.acpiWrapper = nullptr;
 }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ThirdWindowWmi, ::testing::Values("window-wmi", "alt-sl", "alt-kl"),
+                         [](const auto& param) {
+                           std::string name = param.param;
+                           std::erase(name, '-');
+                           return name;
+                         });
 
 TEST_F(ThirdWindow, WithTheHotKeyDeviceObjectEveryValueEqualsTheModel) {
   os::SetObjectProvider(vnb::HotKeyDeviceProvider());

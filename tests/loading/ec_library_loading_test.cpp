@@ -77,12 +77,16 @@ TEST_F(EcLibraryLoading, ACopyThisRunWroteIsReplacedOnRewrite) {
 
 TEST(FolderPaths, EmptyNameGivesTheFolderAlone) {
   testing_support::TempFolder folder;
+  testing_support::TempFolder tmp;
+  testing_support::ScopedEnv tmpdir("TMPDIR", tmp.path().c_str());
+  os::RemovePrivateRunDirectory();
   const auto cwd = std::filesystem::canonical(folder.path());
   testing_support::ScopedChdir in(cwd);
   EXPECT_EQ(hw::ResFolderPath(""), cwd / "res");
   EXPECT_EQ(hw::CurrentFolderPath(""), cwd);
   EXPECT_EQ(hw::TempFolderPath(""), os::PrivateRunDirectory());
   EXPECT_EQ(hw::ResFolderPath("Brantel.dll"), cwd / "res" / "Brantel.dll");
+  os::RemovePrivateRunDirectory();
 }
 
 }  // namespace
