@@ -42,7 +42,7 @@ namespace {
 
 void SetText(char* out, std::size_t size, const char* text) {
   std::memset(out, 0, size);
-  std::strncpy(out, text, size - 1);
+  std::memcpy(out, text, strnlen(text, size - 1));
 }
 
 }  // namespace
