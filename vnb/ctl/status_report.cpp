@@ -134,8 +134,8 @@ std::string StatusReport(Machine& machine) {
   out += Format("%-16s%-26s%s\n", "", "Battery 1", "Battery 2");
   auto cell = [&](std::size_t i, const Line* line) -> std::string {
     const BatterySlot& b = snap.slots[i];
-    if (!b.exists) return line == nullptr ? "no slot" : "";
-    if (!b.present) return line == nullptr ? "removed" : "";
+    if (!b.exists) return line == nullptr ? "no slot" : "-";
+    if (!b.present) return line == nullptr ? "removed" : "-";
     return line == nullptr ? "present" : line->row(b, snap, i);
   };
   out += Format("%-16s%-26s%s\n", "Present", cell(0, nullptr).c_str(), cell(1, nullptr).c_str());
