@@ -165,7 +165,7 @@ std::optional<Apply> Parse(const std::vector<std::string>& a, std::string* error
       unsigned address = 0;
       if (!ParseHex(a[2], "address", 0xFFFF, &address, error)) return std::nullopt;
       return Apply([address](Machine& m, std::ostream& out, std::string*) {
-        Session session(m);
+        Session session(m, HostRequest::kObserve);  // looking does not disturb a running transaction
         char line[32];
         std::snprintf(line, sizeof line, "0x%04X: 0x%02X\n", address,
                       EcRamRead(session.state(), static_cast<std::uint16_t>(address)));
@@ -201,7 +201,7 @@ std::optional<Apply> Parse(const std::vector<std::string>& a, std::string* error
     return Apply([from, to](Machine& m, std::ostream& out, std::string*) {
       std::string text;
       {
-        Session session(m);
+        Session session(m, HostRequest::kObserve);
         for (unsigned row = from & ~0xFu; row <= to; row += 16) {
           char line[8];
           std::snprintf(line, sizeof line, "%04X:", row);
