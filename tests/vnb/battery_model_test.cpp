@@ -250,7 +250,8 @@ TEST_P(PowerWizReadings, S3AndD3SitBesideTheBatteryMap) {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, PowerWizReadings,
                          ::testing::Values(PowerWizCase{"window-wmi", 0x0628, 0x03B2},
-                                           PowerWizCase{"alt-kl", 0xFA28, 0xF7B2}));
+                                           PowerWizCase{"alt-kl", 0xFA28, 0xF7B2}),
+                         ByProfile());
 
 TEST_F(PowerSystem, ReadingsMoveWithTheClock) {
   const vnb::ec::BatteryMap& first = vnb::ec::MapOf(0);

@@ -82,7 +82,8 @@ TEST_P(EcLayouts, IdentificationAndRomFollowTheLayout) {
 INSTANTIATE_TEST_SUITE_P(Profiles, EcLayouts,
                          ::testing::Values(LayoutCase{"window-wmi", 0x85, 0x2000, 0x0000, "NVAP3105"},
                                            LayoutCase{"alt-sl", 0xFF, 0xFF1E, 0x1000, "NVSL2207"},
-                                           LayoutCase{"alt-kl", 0xFF, 0xFF1E, 0x1000, "NVKL4212"}));
+                                           LayoutCase{"alt-kl", 0xFF, 0xFF1E, 0x1000, "NVKL4212"}),
+                         ByProfile());
 
 TEST_F(BrantelContract, ExtendedVersionRereadEndsWithZero) {
   std::string text;
@@ -158,7 +159,8 @@ TEST_P(SmbusBlocks, BlockReadLandsAtTheAddressTableWords) {
 INSTANTIATE_TEST_SUITE_P(Layouts, SmbusBlocks,
                          ::testing::Values(BlockCase{"window-wmi", 0x023C, 0x021C, false},
                                            BlockCase{"alt-sl", 0xEC3D, 0xEC1C, true},
-                                           BlockCase{"alt-kl", 0xEC3C, 0xEC1C, true}));
+                                           BlockCase{"alt-kl", 0xEC3C, 0xEC1C, true}),
+                         ByProfile());
 
 // The program's mailbox search: CMOS bank, firmware table, then the area.
 std::uint32_t MailboxPointer() {

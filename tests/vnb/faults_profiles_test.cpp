@@ -108,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ProfileCase{"window-com", 0x0380, 0x85, false, 0x07},
                       ProfileCase{"window-noacpi", 0x0380, 0x85, false, 0x07},
                       ProfileCase{"alt-sl", 0xF780, 0xFF, false, 0x07}, ProfileCase{"alt-kl", 0xF780, 0xFF, false, 0x07},
-                      ProfileCase{"one-battery", 0x0380, 0x85, false, 0x03}));
+                      ProfileCase{"one-battery", 0x0380, 0x85, false, 0x03}),
+                         ByProfile());
 
 TEST_F(Faults, OneBatteryProfileHasNoSecondSlot) {
   UseProfile("one-battery");

@@ -145,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Profiles, HubProfiles,
                          ::testing::Values(HubCase{"i2c", "\\_SB.I2C1", false},
                                            HubCase{"i2c-pci", "\\_SB.PCI0.I2C1", true},
                                            HubCase{"window-wmi", nullptr, false},
-                                           HubCase{"mailbox", nullptr, false}));
+                                           HubCase{"mailbox", nullptr, false}),
+                         ByProfile());
 
 TEST_F(Hub, ExchangesTheEcFramesOverTheEcConnection) {
   const HubHandle connection = OpenConnection(ConnectionIdOf("\\_SB.I2C1"));

@@ -66,7 +66,8 @@ TEST_P(AcpiDevices, DeviceTypeAndInitialisationFollowTheProfile) {
 
 INSTANTIATE_TEST_SUITE_P(Profiles, AcpiDevices,
                          ::testing::Values(DeviceCase{"window-wmi", 2, 1}, DeviceCase{"window-com", 1, 1},
-                                           DeviceCase{"window-noacpi", 0, 0}, DeviceCase{"alt-kl", 2, 1}));
+                                           DeviceCase{"window-noacpi", 0, 0}, DeviceCase{"alt-kl", 2, 1}),
+                         ByProfile());
 
 std::uint8_t* MapAcpiBuffer(std::uint32_t address) {
   EcMapBlock block{address, 0, 0, 0, 256};

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -69,6 +70,18 @@ std::string SmbusBlock(std::uint8_t command, std::uint16_t countAddress, std::ui
 
 // Runs vnbctl with arguments; returns the exit status and fills stdout/stderr.
 int RunVnbctl(const std::vector<std::string>& args, std::string* out, std::string* err);
+
+// Names parameterised cases after their profile ("window-wmi" becomes "window_wmi").
+struct ByProfile {
+  template <class Param>
+  std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
+    std::string name = info.param.profile;
+    for (char& c : name) {
+      if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+  }
+};
 
 // Every test starts from a fresh machine of a profile with its clock stopped.
 class VnbTest : public ::testing::Test {
