@@ -145,6 +145,21 @@ TEST(MachineSegment, SegmentOfAnotherLayoutIsReplaced) {
   vnb::Segment::Remove(name);
 }
 
+TEST(MachineSegment, SegmentWhoseCreatorDiedBeforeSettingItUpIsReplaced) {
+  const std::string name = "/vnb-halfmade-" + std::to_string(getpid());
+  vnb::Segment::Remove(name);
+  const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, sizeof(vnb::MachineState)), 0);  // sized, never flagged initialised
+  close(fd);
+  std::string error;
+  std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, &error);  // waits, bounded
+  ASSERT_TRUE(machine) << error;
+  EXPECT_EQ(machine->segment().state().header.initialised.load(), vnb::kInitialisedMagic);
+  EXPECT_EQ(machine->segment().state().ecRam[0x2000], 0x85);
+  vnb::Segment::Remove(name);
+}
+
 TEST(MachineSegment, NamesComeFromTheEnvironment) {
   EXPECT_EQ(vnb::Segment::NameFromEnvironment(), MachineName());
   EXPECT_TRUE(vnb::Segment::IsValidName("/abc"));
