@@ -82,33 +82,33 @@ os::LibraryHandle LoadAndBind(const std::filesystem::path& path, TableBinder bin
   return module;
 }
 
-namespace {
-
-void AdoptEcLibrary(LibraryBinding& binding, os::LibraryHandle module) {
-  binding.module = module;
-  binding.unbind = ClearEcLibrary;
-  EcLibrary().SetBufResizeCallback(EcBufferResize);
-}
-
-}  // namespace
-
-bool LoadEcLibrary(LibraryBinding& binding, std::string_view randomFileName) {
-  binding.path = ResFolderPath("Brantel.dll");
-  if (os::LibraryHandle module = LoadAndBind(binding.path, BindEcLibrary)) {
-    AdoptEcLibrary(binding, module);
+bool LoadInPlaceOrCarried(LibraryBinding& binding, const CarriedLibrary& library,
+                          std::string_view randomFileName) {
+  binding.path = library.inPlace;
+  if (os::LibraryHandle module = LoadAndBind(binding.path, library.bind)) {
+    binding.module = module;
+    binding.unbind = library.unbind;
     binding.keepFile = 1;
     return true;
   }
   binding.path = TempFolderPath(randomFileName);
   binding.keepFile = 0;
-  if (!WriteResourceToFile(binding.path, kEcLibraryResourceId, kResourceType)) return false;
-  if (os::LibraryHandle module = LoadAndBind(binding.path, BindEcLibrary)) {
-    AdoptEcLibrary(binding, module);
+  if (!WriteResourceToFile(binding.path, library.resourceId, kResourceType)) return false;
+  if (os::LibraryHandle module = LoadAndBind(binding.path, library.bind)) {
+    binding.module = module;
+    binding.unbind = library.unbind;
     return true;
   }
   // A copy that does not load is of no further use.
   os::RemoveWrittenFile(binding.path);
   return false;
+}
+
+bool LoadEcLibrary(LibraryBinding& binding, std::string_view randomFileName) {
+  const CarriedLibrary library{ResFolderPath("Brantel.dll"), kEcLibraryResourceId, BindEcLibrary, ClearEcLibrary};
+  if (!LoadInPlaceOrCarried(binding, library, randomFileName)) return false;
+  EcLibrary().SetBufResizeCallback(EcBufferResize);
+  return true;
 }
 
 void UnloadLibrary(LibraryBinding& binding) {

@@ -56,6 +56,18 @@ CarriedCopyNames DrawCarriedCopyNames(os::SecondsClock clock = os::SystemSeconds
 using TableBinder = bool (*)(SymbolLookup lookup, void* context);
 os::LibraryHandle LoadAndBind(const std::filesystem::path& path, TableBinder bind);
 
+// The sequence the bridge and the EC library share: the file found in place (kept at unload),
+// else the carried copy written under the random name (deleted at unload, and at once when it
+// does not load). `unbind` empties the table `bind` fills.
+struct CarriedLibrary {
+  std::filesystem::path inPlace;
+  int resourceId;
+  TableBinder bind;
+  void (*unbind)();
+};
+bool LoadInPlaceOrCarried(LibraryBinding& binding, const CarriedLibrary& library,
+                          std::string_view randomFileName);
+
 // "Brantel.dll" from the res folder, else the carried copy (resource 129) written under the
 // random name. Binds every name and registers the buffer-resize callback.
 bool LoadEcLibrary(LibraryBinding& binding, std::string_view randomFileName);
