@@ -48,6 +48,12 @@ TEST(LogTextTest, HeadersHaveTheirWidthsAndTitles) {
   const std::string plus234(234, '+');
   EXPECT_TRUE(two.starts_with(plus234 + "\n+     Battery 1     |"));
   EXPECT_TRUE(two.ends_with("Count |\n" + plus234 + "\n"));
+  // The battery 2 half of the titles is spaced differently from battery 1's: compare it all.
+  EXPECT_EQ(two,
+            plus234 + "\n"
+            "+     Battery 1     |                                                  Charge     Charge     Remain      Full Charge    Cycle ||   Battery 2                                      Charge     Charge     Remain      Full Charge    Cycle |\n"
+            "+ Counter + H: M: S |   Percentage  Voltage    Current    Temperature  Voltage    Current    Capacity    Capacity       Count ||   Percentage  Voltage    Current    Temperature  Voltage    Current    Capacity    Capacity       Count |\n" +
+            plus234 + "\n");
   // Every header line has the width of its plus-sign border.
   for (const auto& [header, width] : {std::pair{one, 127u}, std::pair{two, 234u}}) {
     std::size_t start = 0;
