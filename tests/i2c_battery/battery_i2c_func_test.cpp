@@ -131,7 +131,9 @@ TEST_F(I2cBattery, StateOfChargePercentages) {
     std::uint8_t relative, absolute;
   };
   for (const Case& c : {Case{1234, 2468, 1234, 50, 100}, Case{1, 3, 3, 33, 33}, Case{2, 3, 0, 67, 0},
-                        Case{500, 0, 1000, 0, 50}, Case{300, 100, 100, 44, 44}}) {
+                        Case{500, 0, 1000, 0, 50}, Case{300, 100, 100, 44, 44},
+                        // 7/40 in single precision is just below 0.175: 17, where double gives 18.
+                        Case{7, 40, 40, 17, 17}}) {
     Receive({{8, c.remaining}, {9, c.full}, {28, c.design}});
     EXPECT_EQ(battery.GetRelativeStateOfCharge(0), c.relative) << c.remaining << "/" << c.full;
     EXPECT_EQ(battery.GetAbsoluteStateOfCharge(0), c.absolute) << c.remaining << "/" << c.design;
