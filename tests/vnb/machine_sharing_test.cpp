@@ -160,6 +160,41 @@ TEST(MachineSegment, SegmentWhoseCreatorDiedBeforeSettingItUpIsReplaced) {
   vnb::Segment::Remove(name);
 }
 
+TEST(MachineSegment, ProcessesReplacingAHalfMadeSegmentTogetherEndOnOneMachine) {
+  // Every waiter gives up on the dead creator at about the same moment; only one of them may
+  // remove it, or one replaces the machine another has just made.
+  const std::string name = "/vnb-halfrace-" + std::to_string(getpid());
+  vnb::Segment::Remove(name);
+  const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, sizeof(vnb::MachineState)), 0);  // sized, never flagged initialised
+  close(fd);
+  constexpr int kChildren = 4;
+  pid_t children[kChildren];
+  for (pid_t& child : children) {
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
+      if (!machine) _exit(1);
+      {
+        vnb::Session session(*machine);
+        ++session.state().ecRam[0x0730];
+      }
+      _exit(0);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
+  ASSERT_TRUE(machine);
+  EXPECT_EQ(machine->segment().state().ecRam[0x0730], kChildren);
+  vnb::Segment::Remove(name);
+}
+
 TEST(MachineSegment, NamesComeFromTheEnvironment) {
   EXPECT_EQ(vnb::Segment::NameFromEnvironment(), MachineName());
   EXPECT_TRUE(vnb::Segment::IsValidName("/abc"));

@@ -4,6 +4,7 @@
 #include "vnb/machine/profiles.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,13 +36,59 @@ bool InitialiseMutex(pthread_mutex_t* mutex) {
   return ok;
 }
 
-enum class AttachResult { kOk, kStale, kFailed };
+// Takes the segment file's lock, polling for at most `waitMs`. A creator holds it until its
+// segment is initialised; processes replacing a stale segment take turns through it.
+bool LockSegmentFile(int fd, int waitMs) {
+  for (int waited = 0;; waited += 5) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (waited >= waitMs) return false;
+    SleepMs(5);
+  }
+}
 
-// Maps an existing segment once its creator has sized and initialised it.
-AttachResult AttachExisting(const std::string& name, MachineState** out, std::string* error) {
+bool SameFile(int a, int b) {
+  struct stat x {};
+  struct stat y {};
+  return fstat(a, &x) == 0 && fstat(b, &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+// True when the segment behind fd is a fully set-up machine of this layout. Only the header is
+// mapped, and only once the file is large enough to hold it.
+bool IsCurrentMachine(int fd) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) != kSegmentSize) return false;
+  void* memory = mmap(nullptr, sizeof(SegmentHeader), PROT_READ, MAP_SHARED, fd, 0);
+  if (memory == MAP_FAILED) return false;
+  const auto* header = static_cast<const SegmentHeader*>(memory);
+  const bool current = header->initialised.load(std::memory_order_acquire) == kInitialisedMagic &&
+                       header->layoutVersion == kLayoutVersion && header->size == kSegmentSize;
+  munmap(memory, sizeof(SegmentHeader));
+  return current;
+}
+
+// Removes the name of the stale segment behind staleFd (and closes it), unless its creator is
+// still setting it up, it has become usable meanwhile, or another process has already replaced
+// it: the name is removed only while it still refers to this very segment.
+void RemoveStale(const std::string& name, int staleFd) {
+  if (LockSegmentFile(staleFd, kAttachWaitMs) && !IsCurrentMachine(staleFd)) {
+    const int current = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0600);
+    if (current >= 0) {
+      if (SameFile(staleFd, current)) shm_unlink(name.c_str());
+      close(current);
+    }
+  }
+  close(staleFd);  // releases the lock
+}
+
+enum class AttachResult { kOk, kStale, kRetry, kFailed };
+
+// Maps an existing segment once its creator has sized and initialised it. A stale segment
+// (dead creator, other layout) comes back open in *staleFd for RemoveStale.
+AttachResult AttachExisting(const std::string& name, MachineState** out, std::string* error, int* staleFd) {
   int fd = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0600);
   if (fd < 0) {
-    if (errno == ENOENT) return AttachResult::kStale;  // removed meanwhile: create afresh
+    if (errno == ENOENT) return AttachResult::kRetry;  // removed meanwhile: create afresh
     *error = Reason("cannot open the virtual notebook's shared memory");
     return AttachResult::kFailed;
   }
@@ -55,35 +102,38 @@ AttachResult AttachExisting(const std::string& name, MachineState** out, std::st
     }
     if (static_cast<std::size_t>(info.st_size) >= sizeof(SegmentHeader)) break;
     if (waited >= kAttachWaitMs) {
-      close(fd);
+      *staleFd = fd;
       return AttachResult::kStale;  // its creator died before sizing it
     }
     SleepMs(5);
     waited += 5;
   }
   if (static_cast<std::size_t>(info.st_size) != kSegmentSize) {
-    close(fd);
+    *staleFd = fd;
     return AttachResult::kStale;  // another layout
   }
   void* memory = mmap(nullptr, kSegmentSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  close(fd);
   if (memory == MAP_FAILED) {
     *error = Reason("cannot map the virtual notebook's shared memory");
+    close(fd);
     return AttachResult::kFailed;
   }
   auto* state = static_cast<MachineState*>(memory);
   while (state->header.initialised.load(std::memory_order_acquire) != kInitialisedMagic) {
     if (waited >= kAttachWaitMs) {
       munmap(memory, kSegmentSize);
-      return AttachResult::kStale;  // its creator died while setting it up
+      *staleFd = fd;
+      return AttachResult::kStale;  // its creator died while setting it up, or is stuck
     }
     SleepMs(5);
     waited += 5;
   }
   if (state->header.layoutVersion != kLayoutVersion || state->header.size != kSegmentSize) {
     munmap(memory, kSegmentSize);
+    *staleFd = fd;
     return AttachResult::kStale;
   }
+  close(fd);
   *out = state;
   return AttachResult::kOk;
 }
@@ -98,6 +148,9 @@ CreateResult CreateNew(const std::string& name, MachineState** out, std::string*
     *error = Reason("cannot create the virtual notebook's shared memory");
     return CreateResult::kFailed;
   }
+  // Held until the machine is set up (the kernel drops it if this process dies), so that a
+  // process tired of waiting never removes a segment whose creator is still at work.
+  flock(fd, LOCK_EX | LOCK_NB);
   if (ftruncate(fd, static_cast<off_t>(kSegmentSize)) != 0) {
     *error = Reason("cannot size the virtual notebook's shared memory");
     close(fd);
@@ -105,10 +158,10 @@ CreateResult CreateNew(const std::string& name, MachineState** out, std::string*
     return CreateResult::kFailed;
   }
   void* memory = mmap(nullptr, kSegmentSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  close(fd);
   if (memory == MAP_FAILED) {
     *error = Reason("cannot map the virtual notebook's shared memory");
     shm_unlink(name.c_str());
+    close(fd);
     return CreateResult::kFailed;
   }
   // The fresh mapping is zero-filled; the flag is set last so that nobody sees a half machine.
@@ -120,11 +173,13 @@ CreateResult CreateNew(const std::string& name, MachineState** out, std::string*
     *error = "cannot set up the virtual notebook's lock";
     munmap(memory, kSegmentSize);
     shm_unlink(name.c_str());
+    close(fd);
     return CreateResult::kFailed;
   }
   state->clock.speed = 1.0;
   ResetMachine(*state, kDefaultProfile);
   state->header.initialised.store(kInitialisedMagic, std::memory_order_release);
+  close(fd);  // releases the file lock
   *out = state;
   return CreateResult::kCreated;
 }
@@ -155,19 +210,23 @@ std::unique_ptr<Segment> Segment::Open(const std::string& name, std::string* err
     *error = "invalid virtual notebook name \"" + name + "\"";
     return nullptr;
   }
-  // Two rounds: a stale segment (dead creator, other layout) is replaced once.
-  for (int round = 0; round < 2; ++round) {
+  // A few rounds: a stale segment (dead creator, other layout) is replaced, by one process only,
+  // and the others then attach to the replacement.
+  for (int round = 0; round < 4; ++round) {
     MachineState* state = nullptr;
     CreateResult created = CreateNew(name, &state, error);
     if (created == CreateResult::kCreated) return std::unique_ptr<Segment>(new Segment(name, state));
     if (created == CreateResult::kFailed) return nullptr;
-    switch (AttachExisting(name, &state, error)) {
+    int staleFd = -1;
+    switch (AttachExisting(name, &state, error, &staleFd)) {
       case AttachResult::kOk:
         return std::unique_ptr<Segment>(new Segment(name, state));
       case AttachResult::kFailed:
         return nullptr;
       case AttachResult::kStale:
-        shm_unlink(name.c_str());
+        RemoveStale(name, staleFd);
+        break;
+      case AttachResult::kRetry:
         break;
     }
   }
