@@ -1,5 +1,6 @@
 #include "os/auto_reset_event.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 
@@ -43,8 +44,11 @@ int AutoResetEvent::WaitForAny(std::span<AutoResetEvent* const> events, std::chr
     }
     return false;
   };
+  // The wait converts the timeout to clock ticks past now; a huge one ("no limit") would overflow
+  // into the past and end the wait at once, so it is held at a century.
+  constexpr std::chrono::milliseconds kLongestWait = std::chrono::hours(24 * 365 * 100);
   std::unique_lock lock(EventMutex());
-  if (!EventCondition().wait_for(lock, timeout, anySignalled)) return -1;
+  if (!EventCondition().wait_for(lock, std::min(timeout, kLongestWait), anySignalled)) return -1;
   events[static_cast<std::size_t>(found)]->signalled_ = false;
   return found;
 }

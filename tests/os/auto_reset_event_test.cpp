@@ -29,6 +29,18 @@ TEST(AutoResetEvent, SetFromAnotherThreadWakesTheWaiter) {
   setter.join();
 }
 
+// A caller that means "no limit" passes the largest timeout; the deadline must not overflow
+// into the past and end the wait at once.
+TEST(AutoResetEvent, LargestTimeoutWaitsForTheSet) {
+  os::AutoResetEvent event;
+  std::thread setter([&] {
+    std::this_thread::sleep_for(20ms);
+    event.Set();
+  });
+  EXPECT_TRUE(event.WaitFor(std::chrono::milliseconds::max()));
+  setter.join();
+}
+
 TEST(AutoResetEvent, WaitForAnyTakesTheLowestSignalledOnly) {
   os::AutoResetEvent refresh;
   os::AutoResetEvent stop;
