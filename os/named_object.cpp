@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -15,7 +16,10 @@ namespace os {
 std::filesystem::path NamedMutex::LockFilePath(std::string_view name) {
   const std::string file(name);
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/') {
+  // A runtime folder that is gone (left over from another login) would make every named object
+  // fail; the /tmp name is then used, as the bridge library does for its bus mutex.
+  struct stat folder {};
+  if (runtime != nullptr && runtime[0] == '/' && stat(runtime, &folder) == 0 && S_ISDIR(folder.st_mode)) {
     return std::filesystem::path(runtime) / ("packwatch-" + file + ".lock");
   }
   return std::filesystem::path("/tmp") /
@@ -51,7 +55,9 @@ bool NamedMutex::TryLock() {
 }
 
 bool NamedMutex::LockFor(std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  // A huge timeout ("no limit") would overflow the deadline into the past: held at a century.
+  constexpr std::chrono::milliseconds kLongestWait = std::chrono::hours(24 * 365 * 100);
+  const auto deadline = std::chrono::steady_clock::now() + std::min(timeout, kLongestWait);
   for (;;) {
     if (TryLock()) return true;
     if (fd_ < 0 || std::chrono::steady_clock::now() >= deadline) return false;

@@ -27,7 +27,8 @@ class NamedMutex {
   void Unlock();
   bool IsLocked() const { return locked_; }
 
-  // $XDG_RUNTIME_DIR/packwatch-<name>.lock, or /tmp/packwatch-<uid>-<name>.lock without it.
+  // $XDG_RUNTIME_DIR/packwatch-<name>.lock, or /tmp/packwatch-<uid>-<name>.lock when that variable
+  // does not name an existing absolute folder.
   static std::filesystem::path LockFilePath(std::string_view name);
 
  private:

@@ -49,6 +49,19 @@ TEST_F(NamedMutexTest, BoundedWaitGivesUpAndSucceedsOnceReleased) {
   release.join();
 }
 
+// The largest timeout stands for "no limit": its deadline must not overflow into the past.
+TEST_F(NamedMutexTest, LargestTimeoutWaitsForTheRelease) {
+  os::NamedMutex holder("Bus");
+  os::NamedMutex waiter("Bus");
+  ASSERT_TRUE(holder.TryLock());
+  std::thread release([&] {
+    std::this_thread::sleep_for(20ms);
+    holder.Unlock();
+  });
+  EXPECT_TRUE(waiter.LockFor(std::chrono::milliseconds::max()));
+  release.join();
+}
+
 TEST_F(NamedMutexTest, LockOfADeadProcessIsReleasedAndTheFileStays) {
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
@@ -76,10 +89,17 @@ TEST_F(NamedMutexTest, LockOfADeadProcessIsReleasedAndTheFileStays) {
 
 TEST_F(NamedMutexTest, LockFilePlacesAndRefusals) {
   EXPECT_EQ(os::NamedMutex::LockFilePath("X"), runtime_.path() / "packwatch-X.lock");
+  // Without a usable runtime folder (unset, relative, or gone, as after a user switch) the lock
+  // lives in /tmp under the user id, where the bridge library looks for the same name.
+  const auto fallback = std::filesystem::path("/tmp") / ("packwatch-" + std::to_string(getuid()) + "-X.lock");
+  for (const char* value : {static_cast<const char*>(nullptr), "relative/run", "/nonexistent-packwatch-run"}) {
+    ScopedEnv runtime("XDG_RUNTIME_DIR", value);
+    EXPECT_EQ(os::NamedMutex::LockFilePath("X"), fallback) << (value ? value : "(unset)");
+  }
   {
-    ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
-    EXPECT_EQ(os::NamedMutex::LockFilePath("X"),
-              std::filesystem::path("/tmp") / ("packwatch-" + std::to_string(getuid()) + "-X.lock"));
+    ScopedEnv gone("XDG_RUNTIME_DIR", "/nonexistent-packwatch-run");
+    EXPECT_TRUE(os::NamedMutex("X").IsOpen());
+    std::filesystem::remove(fallback);  // the test's own lock file; nobody else uses "X"
   }
   // A link planted at the lock file's place is not followed.
   std::filesystem::create_symlink(runtime_.path() / "elsewhere", os::NamedMutex::LockFilePath("Linked"));
