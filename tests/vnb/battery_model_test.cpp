@@ -113,6 +113,37 @@ TEST(PackModel, VoltageFollowsChargeAndCellCountWithImbalancedCells) {
             Pack(0, 0.95).readings.cellVoltage[0] - Pack(0, 0.95).readings.cellVoltage[2]);
 }
 
+// The percentage the I2C battery model computes from the block's capacities.
+std::uint8_t BlockPercentage(std::uint16_t a, std::uint16_t b) {
+  if (b == 0) return 0;
+  const float ratio = static_cast<float>(a) / static_cast<float>(b);
+  return static_cast<std::uint8_t>(static_cast<long>(std::floor(static_cast<double>(ratio) * 100.0 + 0.5)) & 0xFF);
+}
+
+TEST(PackModel, StateOfChargeAgreesWithTheCapacitiesTheGaugeReports) {
+  // The EC RAM, SMBus and mailbox paths report the gauge's percentages; the I2C path derives
+  // them from remaining, full-charge and design capacity. Both must give the same number.
+  for (double fullCharge : {3999.6, 4345.38, 2666.5}) {
+    vnb::BatterySlot slot = Pack(0, 0.5);
+    slot.physics.fullCharge = fullCharge;
+    for (double remaining = 0.0; remaining <= fullCharge; remaining += 0.37) {
+      slot.physics.remaining = remaining;
+      vnb::ComputeReadings(slot, 0);
+      const vnb::PackReadings& r = slot.readings;
+      ASSERT_LE(r.remaining, r.fullCharge);
+      ASSERT_EQ(r.relativeStateOfCharge, BlockPercentage(r.remaining, r.fullCharge))
+          << remaining << " of " << fullCharge;
+      ASSERT_EQ(r.absoluteStateOfCharge, BlockPercentage(r.remaining, slot.identity.designCapacity))
+          << remaining << " of " << fullCharge;
+    }
+    // A full pack reports its full charge as remaining.
+    slot.physics.remaining = fullCharge;
+    vnb::ComputeReadings(slot, 0);
+    EXPECT_EQ(slot.readings.remaining, slot.readings.fullCharge) << fullCharge;
+    EXPECT_EQ(slot.readings.relativeStateOfCharge, 100);
+  }
+}
+
 TEST(PackModel, TemperatureRisesWithCurrentAndRelaxesWithout) {
   vnb::BatterySlot slot = Pack(0, 0.9);
   vnb::PackEnvironment heavy;

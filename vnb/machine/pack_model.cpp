@@ -38,6 +38,16 @@ std::uint16_t ClampWord(double value) {
   return static_cast<std::uint16_t>(std::clamp(std::lround(value), 0L, 65535L));
 }
 
+// Whole-number percentage of two reported capacities, computed the way the host computes it
+// from the I2C battery block (single-precision ratio, rounded half up), so that a percentage
+// the gauge reports and one derived from its capacities never differ.
+std::uint8_t CapacityPercentage(std::uint16_t part, std::uint16_t whole) {
+  if (whole == 0) return 0;
+  const float ratio = static_cast<float>(part) / static_cast<float>(whole);
+  const double percent = std::floor(static_cast<double>(ratio) * 100.0 + 0.5);
+  return static_cast<std::uint8_t>(std::clamp(percent, 0.0, 100.0));
+}
+
 void SubStep(BatterySlot& slot, const PackEnvironment& env, double dt) {
   PackIdentity& id = slot.identity;
   PackPhysics& p = slot.physics;
@@ -187,11 +197,12 @@ void ComputeReadings(BatterySlot& slot, std::uint64_t noiseSeed) {
 
   const double deciKelvin = p.temperature * 10.0 + 2731.0 + static_cast<double>((h >> 16) % 3) - 1.0;
   r.temperatureDeciKelvin = ClampWord(deciKelvin);
-  r.remaining = ClampWord(std::floor(p.remaining));
-  r.fullCharge = ClampWord(p.fullCharge);
-  r.relativeStateOfCharge = static_cast<std::uint8_t>(std::lround(soc * 100.0));
-  r.absoluteStateOfCharge = static_cast<std::uint8_t>(std::clamp(
-      std::lround(p.remaining / std::max<double>(1.0, id.designCapacity) * 100.0), 0L, 100L));
+  // Whole mAh, both rounded down, so that a full pack reports remaining = full charge; the
+  // percentages follow from the reported capacities.
+  r.fullCharge = ClampWord(std::floor(p.fullCharge));
+  r.remaining = std::min(ClampWord(std::floor(p.remaining)), r.fullCharge);
+  r.relativeStateOfCharge = CapacityPercentage(r.remaining, r.fullCharge);
+  r.absoluteStateOfCharge = CapacityPercentage(r.remaining, id.designCapacity);
   r.maxError = static_cast<std::uint8_t>(std::min(5, 1 + p.cycleCount / 200));
   r.cycleCount = p.cycleCount;
   r.mode = 0x6001;  // internal charge controller supported, broadcasts off
