@@ -40,6 +40,8 @@ TEST_F(Vnbctl, BadInputGetsOneLineAndChangesNothing) {
       {"ec", "peek", "0"},
       {"dump", "0x10", "0x0F"},
       {"dump", "0", "0x123456789"},
+      {"profile", "alt-kl\nwindow-wmi"},  // the echoed argument must not break the line
+      {"ec", "read", "12\r\n34"},
   };
   WriteEc(0x0700, 0x5C);
   const std::string before = Status();

@@ -225,22 +225,38 @@ std::optional<Apply> Parse(const std::vector<std::string>& a, std::string* error
   return std::nullopt;
 }
 
+// The error as one line: control characters from echoed arguments are shown escaped.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
+      line += escaped;
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string error;
   const std::optional<Apply> apply = Parse(args, &error);
   if (!apply) {
-    err << "vnbctl: " << error << "\n";
+    err << "vnbctl: " << OneLine(error) << "\n";
     return kBadInput;
   }
   std::unique_ptr<Machine> machine = Machine::Open(Segment::NameFromEnvironment(), &error);
   if (!machine) {
-    err << "vnbctl: " << error << "\n";
+    err << "vnbctl: " << OneLine(error) << "\n";
     return kNoMachine;
   }
   if (!(*apply)(*machine, out, &error)) {
-    err << "vnbctl: " << error << "\n";
+    err << "vnbctl: " << OneLine(error) << "\n";
     return kBadInput;
   }
   return 0;
