@@ -90,6 +90,21 @@ TEST(PackModel, DischargeLowersChargeVoltageAndCountsCycles) {
   EXPECT_EQ(slot.physics.current, 0.0);             // cut off at empty
 }
 
+TEST(PackModel, OneLongStepCountsOnlyTheChargeThePackDelivered) {
+  // A machine left alone at a high speed moves on by days at once; emptying a full pack is
+  // still one cycle, not the current times the whole step.
+  for (double seconds : {3.6e6, 3.6e9, 8.64e10}) {
+    vnb::BatterySlot slot = Pack(1, 1.0);
+    vnb::PackEnvironment load;
+    load.loadPower = 20.0;
+    const std::uint16_t cycles = slot.physics.cycleCount;
+    vnb::StepPack(slot, load, seconds);
+    vnb::ComputeReadings(slot, 0);
+    EXPECT_EQ(slot.readings.remaining, 0) << seconds;
+    EXPECT_EQ(slot.readings.cycleCount, cycles + 1) << seconds;
+  }
+}
+
 TEST(PackModel, VoltageFollowsChargeAndCellCountWithImbalancedCells) {
   const vnb::BatterySlot three = Pack(0, 0.5);
   const vnb::BatterySlot four = Pack(1, 0.5);

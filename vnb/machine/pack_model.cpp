@@ -82,6 +82,7 @@ void SubStep(BatterySlot& slot, const PackEnvironment& env, double dt) {
   }
 
   p.current = current;
+  const double before = p.remaining;
   p.remaining = std::clamp(p.remaining + current * dt / 3600.0, 0.0, p.fullCharge);
   if (p.remaining <= 0.0 && current < 0.0) {
     p.fullyDischarged = 1;  // the gauge cuts the pack off at empty
@@ -90,7 +91,8 @@ void SubStep(BatterySlot& slot, const PackEnvironment& env, double dt) {
   if (p.fullyCharged && p.remaining < 0.95 * p.fullCharge) p.fullyCharged = 0;
 
   if (current < 0.0) {
-    p.dischargedSinceCycle += -current * dt / 3600.0;
+    // What the pack delivered, which a long step that empties it cuts short.
+    p.dischargedSinceCycle += before - p.remaining;
     const double perCycle = kCycleThreshold * id.designCapacity;
     while (p.dischargedSinceCycle >= perCycle) {
       p.dischargedSinceCycle -= perCycle;
