@@ -4,10 +4,14 @@
 #include "tests/os/scoped_folders.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <string>
 
 namespace {
 
@@ -65,6 +69,38 @@ TEST(Folders, PrivateRunDirectoryIsOwnerOnlyAndRemovedWithItsCopies) {
   ASSERT_EQ(os::WriteNewFile(directory / "A00000029.DLL", bytes), os::WriteResult::kWritten);
   os::RemovePrivateRunDirectory();
   EXPECT_FALSE(std::filesystem::exists(directory));
+}
+
+// The copies must not outlive a run that ends without unloading them: the process's normal exit
+// removes them and the directory.
+TEST(Folders, PrivateRunDirectoryIsRemovedWhenTheProcessExits) {
+  TempFolder tmp;
+  ScopedEnv env("TMPDIR", tmp.path().c_str());
+  os::RemovePrivateRunDirectory();
+  int channel[2];
+  ASSERT_EQ(pipe(channel), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const auto directory = os::PrivateRunDirectory();
+    const std::uint8_t bytes[] = {1, 2, 3};
+    const bool written = !directory.empty() &&
+                         os::WriteNewFile(directory / "A00000029.DLL", bytes) == os::WriteResult::kWritten;
+    const std::string text = written ? directory.string() : std::string();
+    (void)!write(channel[1], text.c_str(), text.size());
+    close(channel[1]);
+    std::exit(0);  // a normal exit, with the exit handlers
+  }
+  close(channel[1]);
+  std::string reported;
+  char buffer[256];
+  for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) reported.append(buffer, static_cast<std::size_t>(n));
+  close(channel[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_FALSE(reported.empty()) << "the child could not write its copy";
+  EXPECT_EQ(std::filesystem::path(reported).parent_path(), tmp.path());
+  EXPECT_FALSE(std::filesystem::exists(reported));
 }
 
 TEST(Folders, PrivateRunDirectoryKeepsWhatThisRunDidNotWrite) {
