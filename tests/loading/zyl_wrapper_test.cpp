@@ -68,6 +68,40 @@ TEST_F(Zyl0100, ExecutesTheRequestThroughTheDeviceAndReleasesIt) {
   EXPECT_EQ(g_device.references, 0);  // every object made for a call is released after it
 }
 
+// A device that fills every result byte with its offset, so each read shows where it took from.
+class PatternDevice : public FakeHotKeyDevice {
+ public:
+  os::HResult ExecuteAcpiBuffer(std::uint8_t* buffer, std::uint32_t* result) override {
+    std::memcpy(seen.data(), buffer, seen.size());
+    for (std::size_t i = 12; i < hw::kAcpiBufferSize; ++i) buffer[i] = static_cast<std::uint8_t>(i);
+    *result = 1;
+    return os::kOk;
+  }
+};
+PatternDevice g_patternDevice;
+
+os::HResult PatternCreate(const os::Guid&, const os::Guid&, void** object) {
+  *object = static_cast<hw::IHotKeyAcpiDevice*>(&g_patternDevice);
+  return os::kOk;
+}
+const os::ObjectProvider kPatternProvider{FakeInitialize, PatternCreate};
+
+TEST_F(Zyl0100, ByteAndBlockReadsSendTheirProtocolAndTakeTheirOffsets) {
+  os::SetObjectProvider(&kPatternProvider);
+  auto wrapper = hw::CreateZylWrapper(1);
+  EXPECT_EQ(wrapper->SmbusReadByte(0x02, 0x0F), 12);
+  EXPECT_EQ(g_patternDevice.seen[9], 7);
+  EXPECT_EQ(g_patternDevice.seen[11], 0x0F);
+
+  std::array<std::uint8_t, 8> block;
+  block.fill(0xEE);
+  wrapper->SmbusReadBlock(0x02, 0x20, block.data(), 7);
+  EXPECT_EQ(g_patternDevice.seen[8], 0x02);
+  EXPECT_EQ(g_patternDevice.seen[9], 11);
+  EXPECT_EQ(g_patternDevice.seen[10], 0x16);
+  EXPECT_EQ(block, (std::array<std::uint8_t, 8>{16, 17, 18, 19, 20, 21, 22, 0xEE}));  // offsets 16 to 22 only
+}
+
 TEST_F(Zyl0100, ObjectThatCannotBeCreatedGivesZeroAndTheClearedResult) {
   auto wrapper = hw::CreateZylWrapper(1);
   g_refuseCreate = true;
