@@ -11,11 +11,52 @@
 #include <unistd.h>
 
 #include <thread>
+#include <vector>
 
 namespace vnbtest {
 namespace {
 
 using MachineSharing = VnbTest;
+
+constexpr std::uint16_t kMarkAddress = 0x0730;
+
+// A segment sized for a machine whose creator died before flagging it set up.
+void CreateHalfMadeSegment(const std::string& name) {
+  const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, sizeof(vnb::MachineState)), 0);  // sized, never flagged initialised
+  close(fd);
+}
+
+// Starts `children` processes at once, each opening the machine `name`, checking it with
+// `seesAGoodMachine` and adding one to the mark byte; then checks that every child succeeded
+// and that all the marks landed in one machine.
+void EveryChildMarksOneMachine(const std::string& name, int children,
+                               bool (*seesAGoodMachine)(vnb::MachineState&)) {
+  std::vector<pid_t> pids(children);
+  for (pid_t& child : pids) {
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
+      if (!machine) _exit(1);
+      {
+        vnb::Session session(*machine);
+        if (!seesAGoodMachine(session.state())) _exit(2);
+        ++session.state().ecRam[kMarkAddress];
+      }
+      _exit(0);
+    }
+  }
+  for (pid_t child : pids) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
+  ASSERT_TRUE(machine);
+  EXPECT_EQ(machine->segment().state().ecRam[kMarkAddress], children);
+}
 
 TEST_F(MachineSharing, AByteWrittenByOneProcessIsReadByAnother) {
   WriteEc(0x0720, 0x4B);
@@ -104,29 +145,10 @@ TEST(MachineSegment, LibraryWithoutAMachineAnswersHarmlessly) {
 TEST(MachineSegment, ProcessesRacingToCreateAMachineAllGetTheSameOne) {
   const std::string name = "/vnb-race-" + std::to_string(getpid());
   vnb::Segment::Remove(name);
-  constexpr int kChildren = 4;
-  pid_t children[kChildren];
-  for (pid_t& child : children) {
-    child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
-      if (!machine) _exit(1);
-      vnb::Session session(*machine);
-      // Each child sees the default profile set up completely, then leaves its mark.
-      if (session.state().config.profile != vnb::kDefaultProfile || session.state().ecRam[0x2000] != 0x85) _exit(2);
-      ++session.state().ecRam[0x0730];
-      _exit(0);
-    }
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
-  ASSERT_TRUE(machine);
-  EXPECT_EQ(machine->segment().state().ecRam[0x0730], kChildren);
+  // Each child sees the default profile set up completely, then leaves its mark.
+  EveryChildMarksOneMachine(name, 4, [](vnb::MachineState& state) {
+    return state.config.profile == vnb::kDefaultProfile && state.ecRam[0x2000] == 0x85;
+  });
   vnb::Segment::Remove(name);
 }
 
@@ -148,10 +170,7 @@ TEST(MachineSegment, SegmentOfAnotherLayoutIsReplaced) {
 TEST(MachineSegment, SegmentWhoseCreatorDiedBeforeSettingItUpIsReplaced) {
   const std::string name = "/vnb-halfmade-" + std::to_string(getpid());
   vnb::Segment::Remove(name);
-  const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(ftruncate(fd, sizeof(vnb::MachineState)), 0);  // sized, never flagged initialised
-  close(fd);
+  CreateHalfMadeSegment(name);
   std::string error;
   std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, &error);  // waits, bounded
   ASSERT_TRUE(machine) << error;
@@ -165,33 +184,8 @@ TEST(MachineSegment, ProcessesReplacingAHalfMadeSegmentTogetherEndOnOneMachine) 
   // remove it, or one replaces the machine another has just made.
   const std::string name = "/vnb-halfrace-" + std::to_string(getpid());
   vnb::Segment::Remove(name);
-  const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(ftruncate(fd, sizeof(vnb::MachineState)), 0);  // sized, never flagged initialised
-  close(fd);
-  constexpr int kChildren = 4;
-  pid_t children[kChildren];
-  for (pid_t& child : children) {
-    child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
-      if (!machine) _exit(1);
-      {
-        vnb::Session session(*machine);
-        ++session.state().ecRam[0x0730];
-      }
-      _exit(0);
-    }
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  std::unique_ptr<vnb::Machine> machine = vnb::Machine::Open(name, nullptr);
-  ASSERT_TRUE(machine);
-  EXPECT_EQ(machine->segment().state().ecRam[0x0730], kChildren);
+  CreateHalfMadeSegment(name);
+  EveryChildMarksOneMachine(name, 4, [](vnb::MachineState&) { return true; });
   vnb::Segment::Remove(name);
 }
 
